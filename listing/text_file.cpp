@@ -1,0 +1,161 @@
+#include "listing/text_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "listing/working_state.h"
+
+namespace {
+constexpr std::size_t ReadChunk = 1 << 16;
+}
+
+ListingFileReader::~ListingFileReader() { Close(); }
+
+bool ListingFileReader::Open(const std::string& path) {
+  Close();
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) return false;
+  buffer_.resize(ReadChunk);
+  pos_ = end_ = 0;
+  error_ = false;
+  return true;
+}
+
+void ListingFileReader::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool ListingFileReader::Failed() const { return error_; }
+
+bool ListingFileReader::Fill() {
+  if (file_ == nullptr) return false;
+  pos_ = 0;
+  end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  if (end_ == 0 && std::ferror(file_)) error_ = true;
+  return end_ > 0;
+}
+
+bool ListingFileReader::ReadLine(std::string& line) {
+  line.clear();
+  bool pendingCr = false;  // a CR among the kept characters is dropped only right before LF
+  while (true) {
+    if (pos_ >= end_ && !Fill()) {
+      if (pendingCr && line.size() < FileLineLimit) line.push_back('\r');
+      return false;
+    }
+    const char* start = buffer_.data() + pos_;
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
+    const std::size_t length = lf ? static_cast<std::size_t>(lf - start) : end_ - pos_;
+    for (std::size_t i = 0; i < length; ++i) {
+      if (pendingCr) {
+        if (line.size() < FileLineLimit) line.push_back('\r');
+        pendingCr = false;
+      }
+      if (start[i] == '\r') pendingCr = true;
+      else if (line.size() < FileLineLimit) line.push_back(start[i]);
+    }
+    pos_ += length;
+    if (lf != nullptr) {
+      ++pos_;
+      return true;
+    }
+  }
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+TextFileWriter::~TextFileWriter() { Abandon(); }
+
+bool TextFileWriter::Open(const std::string& target) {
+  Abandon();
+  target_ = target;
+  std::string pattern = target + ".velkar-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = ::mkstemp(name.data());
+  if (fd < 0) return false;
+  temp_ = name.data();
+  // The new file takes the old one's permissions; a new target gets the usual 0666 less umask.
+  struct stat info;
+  mode_t mode;
+  if (::stat(target.c_str(), &info) == 0) {
+    mode = info.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(fd, mode) != 0) error_ = true;
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    ::close(fd);
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    return false;
+  }
+  error_ = false;
+  return true;
+}
+
+void TextFileWriter::WriteLine(std::string_view text) {
+  if (file_ == nullptr) {
+    error_ = true;
+    return;
+  }
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fputs("\r\n", file_) == EOF)
+    error_ = true;
+}
+
+bool TextFileWriter::Commit() {
+  if (file_ == nullptr) return false;
+  bool ok = !error_ && std::fflush(file_) == 0 && !std::ferror(file_);
+  if (std::fclose(file_) != 0) ok = false;
+  file_ = nullptr;
+  if (ok && std::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(temp_.c_str());
+  }
+  temp_.clear();
+  return ok;
+}
+
+void TextFileWriter::Abandon() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+bool ReadSourceLines(const std::string& path, TStringList& lines) {
+  if (!FileExists(path)) return false;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::string content;
+  std::vector<char> chunk(ReadChunk);
+  std::size_t got;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) content.append(chunk.data(), got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return false;
+  lines.Clear();
+  std::size_t start = 0;
+  const std::size_t n = content.size();
+  while (start < n) {
+    std::size_t end = start;
+    while (end < n && content[end] != '\r' && content[end] != '\n') ++end;
+    lines.Add(std::string_view(content).substr(start, end - start));
+    if (end < n && content[end] == '\r' && end + 1 < n && content[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return true;
+}

@@ -1,0 +1,3 @@
+#include "passes/remove_bank_selects.h"
+
+bool RemoveBankSelects() { return false; }

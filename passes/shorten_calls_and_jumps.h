@@ -1,0 +1,2 @@
+#pragma once
+bool ShortenCallsAndJumps();

@@ -1,0 +1,3 @@
+#include "shell/reassemble.h"
+
+bool Reassemble() { return false; }
