@@ -55,7 +55,9 @@ void UpperCaseFirstWord(std::string& line) {
 std::string ArrangeListing(std::string_view gpasmListing, bool upperCaseSymbols) {
   std::string out;
   out.reserve(gpasmListing.size() + 64);
-  bool inSymbolTable = false;
+  // gpasm repeats the "SYMBOL TABLE" heading on every page after the first of the table,
+  // the pages of the memory map included; only the first "MEMORY USAGE MAP" ends the table.
+  enum class Section { Program, SymbolTable, MemoryMap } section = Section::Program;
   while (!gpasmListing.empty()) {
     const std::size_t lf = gpasmListing.find('\n');
     const std::size_t length = lf == std::string_view::npos ? gpasmListing.size() : lf + 1;
@@ -64,11 +66,11 @@ std::string ArrangeListing(std::string_view gpasmListing, bool upperCaseSymbols)
 
     if (IsPageHeading(line)) {
       if (line[0] != FormFeed) line.insert(line.begin(), FormFeed);
-    } else if (StartsWith(line, "SYMBOL TABLE")) {
-      inSymbolTable = true;
-    } else if (StartsWith(line, "MEMORY USAGE MAP")) {
-      inSymbolTable = false;
-    } else if (inSymbolTable && upperCaseSymbols) {
+    } else if (section == Section::Program && StartsWith(line, "SYMBOL TABLE")) {
+      section = Section::SymbolTable;
+    } else if (section == Section::SymbolTable && StartsWith(line, "MEMORY USAGE MAP")) {
+      section = Section::MemoryMap;
+    } else if (section == Section::SymbolTable && upperCaseSymbols) {
       UpperCaseFirstWord(line);
     }
     out += line;
