@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "listing/test_temp_dir.h"
+#include "listing/test_files.h"
 #include "listing/working_state.h"
 
 namespace {

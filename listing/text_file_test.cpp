@@ -1,15 +1,13 @@
 #include "listing/text_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "listing/test_temp_dir.h"
+#include "listing/test_files.h"
 
 namespace {
 
@@ -154,27 +152,6 @@ TEST(TextFileWriterTest, FailuresAreReportedAndLeaveTheTargetAlone) {
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.lst")));
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"folder.lst"});
 }
-
-// Lowers the limit on the size of written files for one test, so that writing fails (with
-// EFBIG rather than the default signal) even for root.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = saved_;
-    lowered.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
-};
 
 TEST(TextFileWriterTest, WriteFailureMakesCommitFalseAndKeepsTheOldFile) {
   TestTempDir dir;

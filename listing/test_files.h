@@ -1,6 +1,8 @@
 #pragma once
-// A private folder for the files a test reads and writes; removed with everything in it when
-// the test ends.
+// Helpers for tests that read and write real files.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,8 @@
 #include <string>
 #include <vector>
 
+// A private folder for the files a test reads and writes; removed with everything in it when
+// the test ends.
 class TestTempDir {
  public:
   TestTempDir() {
@@ -50,4 +54,25 @@ class TestTempDir {
 
  private:
   std::string path_;
+};
+
+// Lowers the limit on the size of written files for one test, so that writing fails (with
+// EFBIG rather than the default signal) even for root.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
 };
