@@ -48,7 +48,8 @@ class TestTempDir {
   // Names of the files in the folder (to see that no temporary file was left behind).
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(path_)) names.push_back(item.path().filename().string());
+    for (const auto& item : std::filesystem::directory_iterator(path_))
+      names.push_back(item.path().filename().string());
     return names;
   }
 
