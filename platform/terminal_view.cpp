@@ -87,20 +87,19 @@ class TerminalView : public TWindowView {
   bool lineOpen_ = false;
 };
 
-bool ColourWanted() {
-  const char* noColor = std::getenv("NO_COLOR");
-  if (noColor != nullptr && noColor[0] != '\0') return false;
-  const char* term = std::getenv("TERM");
-  return term == nullptr || std::strcmp(term, "dumb") != 0;
-}
-
 }  // namespace
 
-TerminalSettings StandardErrorSettings() {
+TerminalSettings SettingsFor(bool isTerminal, const char* noColor, const char* term) {
   TerminalSettings settings;
-  settings.isTerminal = ::isatty(STDERR_FILENO) == 1;
-  settings.colour = settings.isTerminal && ColourWanted();
+  settings.isTerminal = isTerminal;
+  const bool colourRefused = noColor != nullptr && noColor[0] != '\0';
+  const bool dumb = term != nullptr && std::strcmp(term, "dumb") == 0;
+  settings.colour = isTerminal && !colourRefused && !dumb;
   return settings;
+}
+
+TerminalSettings StandardErrorSettings() {
+  return SettingsFor(::isatty(STDERR_FILENO) == 1, std::getenv("NO_COLOR"), std::getenv("TERM"));
 }
 
 std::unique_ptr<TWindowView> MakeTerminalView(int fd, const TerminalSettings& settings) {

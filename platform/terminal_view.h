@@ -11,8 +11,10 @@ struct TerminalSettings {
   int columns = 0;          // the terminal's width; 0: ask the terminal at each drawing
 };
 
-// The settings for standard error: a terminal when isatty(2); colour unless NO_COLOR is set
-// to a non-empty value or TERM is "dumb".
+// Colour on a terminal unless NO_COLOR holds a non-empty value or TERM is "dumb" (either may
+// be null: not set).
+TerminalSettings SettingsFor(bool isTerminal, const char* noColor, const char* term);
+// The settings for standard error, from isatty(2) and the environment.
 TerminalSettings StandardErrorSettings();
 
 // A view that draws on `fd`. It only writes to `fd`; it never reads, and a failed write is
