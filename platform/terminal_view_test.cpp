@@ -15,7 +15,6 @@ class TerminalViewTest : public ::testing::Test {
     ASSERT_EQ(::pipe(fds_), 0);
     ::fcntl(fds_[0], F_SETFL, O_NONBLOCK);
     Form2.Reset();
-    Form2.Show();
   }
   void TearDown() override {
     Form2.Reset();
@@ -76,7 +75,6 @@ TEST_F(TerminalViewTest, WithoutTerminalOnlyTheErrorLineIsWritten) {
   };
   for (const Case& c : cases) {
     Form2.Reset();
-    Form2.Show();
     auto view = MakeTerminalView(fds_[1], {false, true, 80});
     Form2.AttachView(view.get());
     Application.ProcessMessages();

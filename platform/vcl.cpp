@@ -58,7 +58,7 @@ void TForm2::Reset() {
   MessageLabel = TLabel{description.MessageLabel.Caption, description.MessageLabel.Font.Color};
   Optimise_Gauge = TCGauge(*this, description.Optimise_Gauge);
   view_ = nullptr;
-  visible_ = false;
+  visible_ = true;
   closed_ = false;
 }
 

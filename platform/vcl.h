@@ -72,8 +72,8 @@ class TForm2 {
   bool IsClosed() const { return closed_; }
   void AttachView(TWindowView* view) { view_ = view; }
   TWindowView* View() const { return view_; }
-  // Back to the state the form description gives, hidden and without a view (tests run many
-  // cases in one process).
+  // Back to the state the form description gives, without a view, and shown as it is while a
+  // run goes on (tests run many cases in one process, most of them as parts of a run).
   void Reset();
 
  private:
