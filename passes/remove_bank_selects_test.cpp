@@ -135,6 +135,8 @@ TEST_F(RemoveBankSelectsTest, BankSelectsInTheShadowOfASkipStay) {
        {"\tBTFSS\tFLAGS,0", "; C", "", "L1", Movlb(1), Movlb(2), End}},
       {"skip before a pair with an intervening line", {"    DECFSZ N,F", Movlb(1), "    MOVLW 5", Movlb(2), End},
        {"    DECFSZ N,F", Movlb(1), "    MOVLW 5", Movlb(2), End}},
+      {"skip ending an inline block", {";[S@I@ASM]", "\tbtfss\tx,0", ";[E@I@ASM]", Movlb(1), Movlb(2), End},
+       {";[S@I@ASM]", "\tbtfss\tx,0", ";[E@I@ASM]", Movlb(1), Movlb(2), End}},
       {"any instruction between", {"    BTFSS FLAGS,0", "    CLRF X", Movlb(1), Movlb(2), End},
        {"    BTFSS FLAGS,0", "    CLRF X", Movlb(2), End}},
       {"skip only in a comment", {"    CLRF X ; BTFSS", Movlb(1), Movlb(2), End}, {"    CLRF X ; BTFSS", Movlb(2), End}},
