@@ -79,7 +79,10 @@ std::size_t HandleBankSelect(const TStringList& input, std::size_t index, const 
     }
   }
   LoadFirstToken(UpperCased(input.Get(candidate)));
-  if (TokenIs("MOVLB") && !shadow.PrecededBySkipInstruction(index)) {
+  // A skip instruction whose comment holds one of the searched texts may pass for the
+  // intervening line; it can skip the second MOVLB, so then the first one still counts.
+  const bool candidateMaySkip = hasIntervening && ClassifySkipLine(intervening) == SkipLineKind::SkipInstruction;
+  if (TokenIs("MOVLB") && !candidateMaySkip && !shadow.PrecededBySkipInstruction(index)) {
     if (hasIntervening) output.Add(intervening);
     ReadRestOfLine();
     output.Add(std::string("    MOVLB ") + TokenBuffer);

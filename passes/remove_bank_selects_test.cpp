@@ -137,6 +137,8 @@ TEST_F(RemoveBankSelectsTest, BankSelectsInTheShadowOfASkipStay) {
        {"    DECFSZ N,F", Movlb(1), "    MOVLW 5", Movlb(2), End}},
       {"skip ending an inline block", {";[S@I@ASM]", "\tbtfss\tx,0", ";[E@I@ASM]", Movlb(1), Movlb(2), End},
        {";[S@I@ASM]", "\tbtfss\tx,0", ";[E@I@ASM]", Movlb(1), Movlb(2), End}},
+      {"skip as the intervening line", {Movlb(1), "    BTFSS X,0 ; MOVLW ", Movlb(2), End},
+       {Movlb(1), "    BTFSS X,0 ; MOVLW ", Movlb(2), End}},
       {"any instruction between", {"    BTFSS FLAGS,0", "    CLRF X", Movlb(1), Movlb(2), End},
        {"    BTFSS FLAGS,0", "    CLRF X", Movlb(2), End}},
       {"skip only in a comment", {"    CLRF X ; BTFSS", Movlb(1), Movlb(2), End}, {"    CLRF X ; BTFSS", Movlb(2), End}},
