@@ -13,6 +13,7 @@
 #include "listing/text_file.h"
 #include "listing/working_state.h"
 #include "passes/instruction_writer.h"
+#include "passes/reach_check.h"
 #include "platform/vcl.h"
 
 namespace {
@@ -60,14 +61,6 @@ struct Replacement {
   int jumpIfSet = 1;
   int bit = 0;
   int access = -1;
-};
-
-// The form chosen for one placeholder, with the listing addresses it was chosen from.
-struct PlacedForm {
-  std::int32_t address;
-  std::int32_t target;
-  PlaceholderForm form;
-  bool fixed;  // named by the compiler, or long for want of a label
 };
 
 // One step of the new source: a listing line's source text as it stands, or a replacement.
@@ -258,6 +251,7 @@ bool ShortenCallsAndJumps() {
   if (!out.Open(SourceFileName)) return false;
   try {
     SourcePlan plan = PlanSource();
+    LengthenFormsOutOfReach(plan.forms);
     WriteSource(out, plan);
   } catch (...) {
     out.Abandon();
