@@ -76,26 +76,45 @@ bool FileExists(const std::string& path) {
 
 TextFileWriter::~TextFileWriter() { Abandon(); }
 
-bool TextFileWriter::Open(const std::string& target) {
-  Abandon();
-  target_ = target;
+namespace {
+
+// Creates the temporary file beside `target`, so that the final rename stays within one
+// file system. A target name near the length limit leaves no room for the suffix; the
+// temporary file then gets a short name of its own in the same folder.
+int CreateTempBeside(const std::string& target, std::string& temp) {
   std::string pattern = target + ".velkar-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  temp_ = name.data();
-  // The new file takes the old one's permissions; a new target gets the usual 0666 less umask.
-  struct stat info;
-  mode_t mode;
-  if (::stat(target.c_str(), &info) == 0) {
-    mode = info.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
+  if (fd < 0 && errno == ENAMETOOLONG) {
+    const std::size_t slash = target.rfind('/');
+    pattern = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".velkar-XXXXXX";
+    name.assign(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd = ::mkstemp(name.data());
   }
-  if (::fchmod(fd, mode) != 0) error_ = true;
+  if (fd >= 0) temp = name.data();
+  return fd;
+}
+
+// The replacement takes the old file's permissions; a new target gets 0666 less the umask.
+mode_t ModeForTarget(const std::string& target) {
+  struct stat info;
+  if (::stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool TextFileWriter::Open(const std::string& target) {
+  Abandon();
+  target_ = target;
+  error_ = false;
+  const int fd = CreateTempBeside(target, temp_);
+  if (fd < 0) return false;
+  if (::fchmod(fd, ModeForTarget(target)) != 0) error_ = true;
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
     ::close(fd);
@@ -103,7 +122,6 @@ bool TextFileWriter::Open(const std::string& target) {
     temp_.clear();
     return false;
   }
-  error_ = false;
   return true;
 }
 
@@ -118,13 +136,13 @@ void TextFileWriter::WriteLine(std::string_view text) {
 
 bool TextFileWriter::Commit() {
   if (file_ == nullptr) return false;
-  bool ok = !error_ && std::fflush(file_) == 0 && !std::ferror(file_);
+  // The data must be on disk before the rename makes it the target, or a crash could leave
+  // a listing that is complete by name but empty in content.
+  bool ok = !error_ && std::fflush(file_) == 0 && !std::ferror(file_) && ::fsync(::fileno(file_)) == 0;
   if (std::fclose(file_) != 0) ok = false;
   file_ = nullptr;
   if (ok && std::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp_.c_str());
-  }
+  if (!ok) ::unlink(temp_.c_str());
   temp_.clear();
   return ok;
 }
