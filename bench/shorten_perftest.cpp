@@ -50,14 +50,30 @@ Generated GenerateListing(int lines) {
       const int far = (k + 7) % labels;
       std::string target;
       switch (i % 16) {
-        case 1: source = "    NOP;@USE@_CALL " + (target = Label(far)); break;
-        case 3: source = "    NOP;@USE@_GOTO " + (target = Label(near)); break;
-        case 5: source = "    NOP;@USE@_TGOTO 1,STATUS,2," + (target = Label(near)) + ",0"; break;
-        case 7: source = "    NOP;@USE@_TGOTO 0,PORTB,3," + (target = Label(far)) + ",0"; break;
-        case 9: source = "    NOP;[BZ@] " + Label(near); break;
-        case 11: source = "    NOP;@USE@_CALL " + (target = "MISSING"); break;
-        case 13: source = "    NOP;@USE@_TGOTO 1,FLAGS,0," + (target = Label(near)); break;
-        default: source = "    MOVF COUNTER,W,0 ; a comment"; break;
+        case 1:
+          source = "    NOP;@USE@_CALL " + (target = Label(far));
+          break;
+        case 3:
+          source = "    NOP;@USE@_GOTO " + (target = Label(near));
+          break;
+        case 5:
+          source = "    NOP;@USE@_TGOTO 1,STATUS,2," + (target = Label(near)) + ",0";
+          break;
+        case 7:
+          source = "    NOP;@USE@_TGOTO 0,PORTB,3," + (target = Label(far)) + ",0";
+          break;
+        case 9:
+          source = "    NOP;[BZ@] " + Label(near);
+          break;
+        case 11:
+          source = "    NOP;@USE@_CALL " + (target = "MISSING");
+          break;
+        case 13:
+          source = "    NOP;@USE@_TGOTO 1,FLAGS,0," + (target = Label(near));
+          break;
+        default:
+          source = "    MOVF COUNTER,W,0 ; a comment";
+          break;
       }
       if (source.find("NOP;") != std::string::npos) ++generated.placeholders;
       if (!target.empty()) generated.labelsLookedUp.push_back(target);
@@ -97,7 +113,8 @@ std::vector<PlacedForm> Chain(int branches) {
 }  // namespace
 
 int main() {
-  const std::string folder = (std::filesystem::temp_directory_path() / ("velkar-bench-" + std::to_string(::getpid()))).string();
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / ("velkar-bench-" + std::to_string(::getpid()))).string();
   std::filesystem::create_directories(folder);
   SourceFileName = folder + "/PROG.S";
   OptimiseLevel = 2;

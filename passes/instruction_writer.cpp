@@ -60,26 +60,33 @@ std::string_view AccessSuffix(int access) {
   return "";
 }
 
-// Skip line whose skip passes over the jump written after it when the jump is not to be taken.
-void WriteSkipOverJump(TextFileWriter& out, const BitTest& test) {
+// R,B and the access suffix, as a skip line names the bit it tests.
+std::string SkipOperands(const BitTest& test) {
   std::string operands(test.reg);
   operands.append(",").append(std::to_string(test.bit)).append(AccessSuffix(test.access));
-  WriteInstruction(out, test.jumpIfSet != 0 ? "BTFSC" : "BTFSS", operands);
+  return operands;
+}
+
+// Skip line whose skip passes over the jump written after it when the jump is not to be taken.
+void WriteSkipOverJump(TextFileWriter& out, const BitTest& test) {
+  WriteInstruction(out, test.jumpIfSet != 0 ? "BTFSC" : "BTFSS", SkipOperands(test));
 }
 
 // The single skip passes over the one word before the label when the jump is to be taken.
 void WriteSingleSkip(TextFileWriter& out, const BitTest& test) {
-  std::string operands(test.reg);
-  operands.append(",").append(std::to_string(test.bit)).append(AccessSuffix(test.access));
-  WriteInstruction(out, test.jumpIfSet != 0 ? "BTFSS" : "BTFSC", operands);
+  WriteInstruction(out, test.jumpIfSet != 0 ? "BTFSS" : "BTFSC", SkipOperands(test));
 }
 
 std::string_view ConditionalBranchMnemonic(int bit, bool jumpIfSet) {
   switch (bit) {
-    case 0: return jumpIfSet ? "BC" : "BNC";
-    case 2: return jumpIfSet ? "BZ" : "BNZ";
-    case 3: return jumpIfSet ? "BOV" : "BNOV";
-    default: return jumpIfSet ? "BN" : "BNN";
+    case 0:
+      return jumpIfSet ? "BC" : "BNC";
+    case 2:
+      return jumpIfSet ? "BZ" : "BNZ";
+    case 3:
+      return jumpIfSet ? "BOV" : "BNOV";
+    default:
+      return jumpIfSet ? "BN" : "BNN";
   }
 }
 
@@ -90,12 +97,15 @@ int FormBytes(PlaceholderForm form) {
     case PlaceholderForm::RelativeCall:
     case PlaceholderForm::RelativeJump:
     case PlaceholderForm::SingleSkip:
-    case PlaceholderForm::ConditionalBranch: return 2;
+    case PlaceholderForm::ConditionalBranch:
+      return 2;
     case PlaceholderForm::LongCall:
     case PlaceholderForm::LongJump:
     case PlaceholderForm::DigitCarrySkipAndBra:
-    case PlaceholderForm::SkipAndBra: return 4;
-    case PlaceholderForm::SkipAndGoto: return 6;
+    case PlaceholderForm::SkipAndBra:
+      return 4;
+    case PlaceholderForm::SkipAndGoto:
+      return 6;
   }
   return 2;
 }
@@ -104,31 +114,38 @@ int FormInstructions(PlaceholderForm form) {
   switch (form) {
     case PlaceholderForm::DigitCarrySkipAndBra:
     case PlaceholderForm::SkipAndBra:
-    case PlaceholderForm::SkipAndGoto: return 2;
-    default: return 1;
+    case PlaceholderForm::SkipAndGoto:
+      return 2;
+    default:
+      return 1;
   }
 }
 
 PlaceholderForm LongerForm(PlaceholderForm form) {
   switch (form) {
-    case PlaceholderForm::RelativeCall: return PlaceholderForm::LongCall;
-    case PlaceholderForm::RelativeJump: return PlaceholderForm::LongJump;
+    case PlaceholderForm::RelativeCall:
+      return PlaceholderForm::LongCall;
+    case PlaceholderForm::RelativeJump:
+      return PlaceholderForm::LongJump;
     case PlaceholderForm::SingleSkip:
-    case PlaceholderForm::ConditionalBranch: return PlaceholderForm::SkipAndBra;
+    case PlaceholderForm::ConditionalBranch:
+      return PlaceholderForm::SkipAndBra;
     case PlaceholderForm::DigitCarrySkipAndBra:
-    case PlaceholderForm::SkipAndBra: return PlaceholderForm::SkipAndGoto;
-    default: return form;
+    case PlaceholderForm::SkipAndBra:
+      return PlaceholderForm::SkipAndGoto;
+    default:
+      return form;
   }
 }
 
 PlaceholderForm ChooseCallForm(std::int32_t origin, std::int32_t target) {
   return Magnitude(Distance(origin, target)) <= RelativeCallOrJumpLimit ? PlaceholderForm::RelativeCall
-                                                                       : PlaceholderForm::LongCall;
+                                                                        : PlaceholderForm::LongCall;
 }
 
 PlaceholderForm ChooseJumpForm(std::int32_t origin, std::int32_t target) {
   return Magnitude(Distance(origin, target)) <= RelativeCallOrJumpLimit ? PlaceholderForm::RelativeJump
-                                                                       : PlaceholderForm::LongJump;
+                                                                        : PlaceholderForm::LongJump;
 }
 
 PlaceholderForm ChooseConditionalJumpForm(std::int32_t origin, std::int32_t target, std::string_view reg, int bit) {
@@ -163,11 +180,21 @@ bool NextWordIsBitTestPlaceholder() {
 
 void WritePlaceholderForm(TextFileWriter& out, PlaceholderForm form, const BitTest& test, std::string_view label) {
   switch (form) {
-    case PlaceholderForm::RelativeCall: WriteInstruction(out, "RCALL", label); break;
-    case PlaceholderForm::LongCall: WriteInstruction(out, "CALL", label); break;
-    case PlaceholderForm::RelativeJump: WriteInstruction(out, "BRA", label); break;
-    case PlaceholderForm::LongJump: WriteInstruction(out, "GOTO", label); break;
-    case PlaceholderForm::SingleSkip: WriteSingleSkip(out, test); break;
+    case PlaceholderForm::RelativeCall:
+      WriteInstruction(out, "RCALL", label);
+      break;
+    case PlaceholderForm::LongCall:
+      WriteInstruction(out, "CALL", label);
+      break;
+    case PlaceholderForm::RelativeJump:
+      WriteInstruction(out, "BRA", label);
+      break;
+    case PlaceholderForm::LongJump:
+      WriteInstruction(out, "GOTO", label);
+      break;
+    case PlaceholderForm::SingleSkip:
+      WriteSingleSkip(out, test);
+      break;
     case PlaceholderForm::ConditionalBranch:
       WriteInstruction(out, ConditionalBranchMnemonic(test.bit, test.jumpIfSet != 0), label);
       break;

@@ -40,20 +40,28 @@ TEST_F(InstructionWriterTest, CallsAndJumpsAreRelativeUpTo1020BytesEitherWay) {
     std::int32_t origin, target;
     bool relative;
   } cases[] = {
-      {0x1000, 0x1000, true},           {0x1000, 0x1000 + 300, true},    {0x1000, 0x1000 + 1020, true},
-      {0x1000, 0x1000 - 1020, true},    {0x1000, 0x1000 + 1021, false},  {0x1000, 0x1000 - 1021, false},
-      {0x1000, 0x1000 + 1022, false},   {0x1000, 0x1000 + 1500, false},  {0x1000, 0x1000 - 1500, false},
+      {0x1000, 0x1000, true},
+      {0x1000, 0x1000 + 300, true},
+      {0x1000, 0x1000 + 1020, true},
+      {0x1000, 0x1000 - 1020, true},
+      {0x1000, 0x1000 + 1021, false},
+      {0x1000, 0x1000 - 1021, false},
+      {0x1000, 0x1000 + 1022, false},
+      {0x1000, 0x1000 + 1500, false},
+      {0x1000, 0x1000 - 1500, false},
       {0x1000 + 400, 0x1000 + 400 - 1020, true},  // origins shifted alike keep the distance
   };
   for (const Case& c : cases) {
     for (bool call : {true, false}) {
       AddressShift = 10;
       const Lines lines = Written([&](TextFileWriter& out) {
-        if (call) WriteCall(out, c.origin, c.target, "SUB1");
-        else WriteJump(out, c.origin, c.target, "SUB1");
+        if (call)
+          WriteCall(out, c.origin, c.target, "SUB1");
+        else
+          WriteJump(out, c.origin, c.target, "SUB1");
       });
-      const std::string expected = std::string("    ") +
-                                   (call ? (c.relative ? "RCALL" : "CALL") : (c.relative ? "BRA" : "GOTO")) + " SUB1";
+      const std::string expected =
+          std::string("    ") + (call ? (c.relative ? "RCALL" : "CALL") : (c.relative ? "BRA" : "GOTO")) + " SUB1";
       const std::string row = (call ? "call " : "jump ") + std::to_string(c.target - c.origin);
       EXPECT_EQ(lines, Lines{expected}) << row;
       EXPECT_EQ(AddressShift, c.relative ? 10 : 12) << row;
@@ -144,11 +152,13 @@ TEST_F(InstructionWriterTest, NoSingleSkipOverABitTestPlaceholder) {
        {ListingLine(-1, "; NESTED IF"), ListingLine(-1, "L9"), ListingLine(0x102, "NOP;@USE@_TGOTO 0,X,0,FAR")},
        false},
       {"tab before the marker", {ListingLine(0x102, "\tNOP;@USE@_TGOTO 1,X,0,FAR")}, false},
-      {"label line at the same address", {ListingLine(0x102, "L9"), ListingLine(0x102, "  NOP;@USE@_TGOTO 1,X,0,F")},
+      {"label line at the same address",
+       {ListingLine(0x102, "L9"), ListingLine(0x102, "  NOP;@USE@_TGOTO 1,X,0,F")},
        false},
       {"call placeholder next", {ListingLine(0x102, "    NOP;@USE@_CALL FAR")}, true},
       {"marker in a comment", {ListingLine(0x102, "    CLRF X ;NOP;@USE@_TGOTO 1,X,0,F")}, true},
-      {"bit test one word later", {ListingLine(0x102, "    CLRF X"), ListingLine(0x104, "NOP;@USE@_TGOTO 1,X,0,F")},
+      {"bit test one word later",
+       {ListingLine(0x102, "    CLRF X"), ListingLine(0x104, "NOP;@USE@_TGOTO 1,X,0,F")},
        true},
       {"no line after", {}, true},
   };
@@ -159,11 +169,9 @@ TEST_F(InstructionWriterTest, NoSingleSkipOverABitTestPlaceholder) {
     LineIndex = 0;
     OptimiseLevel = 2;
     AddressShift = 8;  // the listing addresses count, not the shifted ones
-    const Lines lines = Written([&](TextFileWriter& out) {
-      WriteConditionalJump(out, 0x100 + 8, 0x104 + 8, 1, "PORTB", 3, "L1", 0);
-    });
-    const Lines expected =
-        c.singleSkip ? Lines{"    BTFSS PORTB,3,0"} : Lines{"    BTFSC PORTB,3,0", "    BRA L1"};
+    const Lines lines =
+        Written([&](TextFileWriter& out) { WriteConditionalJump(out, 0x100 + 8, 0x104 + 8, 1, "PORTB", 3, "L1", 0); });
+    const Lines expected = c.singleSkip ? Lines{"    BTFSS PORTB,3,0"} : Lines{"    BTFSC PORTB,3,0", "    BRA L1"};
     EXPECT_EQ(lines, expected) << c.name;
   }
 }

@@ -24,7 +24,9 @@ class GrowthTree {
 
 std::int64_t Growth(PlaceholderForm form) { return FormBytes(form) - 2; }
 
-bool Within(std::int64_t offset, std::int64_t back, std::int64_t forward) { return offset >= back && offset <= forward; }
+bool Within(std::int64_t offset, std::int64_t back, std::int64_t forward) {
+  return offset >= back && offset <= forward;
+}
 
 // CALL, GOTO and skip + GOTO reach the whole program memory.
 bool Absolute(PlaceholderForm form) { return LongerForm(form) == form; }
@@ -94,7 +96,9 @@ class ReachCheck {
   }
 
  private:
-  bool Checked(const PlacedForm& placed) const { return !placed.fixed && placed.address >= 0 && !Absolute(placed.form); }
+  bool Checked(const PlacedForm& placed) const {
+    return !placed.fixed && placed.address >= 0 && !Absolute(placed.form);
+  }
 
   std::size_t FirstAtOrAbove(std::int64_t address) const {
     return static_cast<std::size_t>(std::lower_bound(addresses_.begin(), addresses_.end(), address) -
@@ -119,14 +123,18 @@ class ReachCheck {
     const std::int64_t label = FinalAddress(placed.target);
     switch (placed.form) {
       case PlaceholderForm::RelativeCall:
-      case PlaceholderForm::RelativeJump: return Within(label - start, BraReachBack, BraReachForward);
-      case PlaceholderForm::ConditionalBranch: return Within(label - start, BranchReachBack, BranchReachForward);
+      case PlaceholderForm::RelativeJump:
+        return Within(label - start, BraReachBack, BraReachForward);
+      case PlaceholderForm::ConditionalBranch:
+        return Within(label - start, BranchReachBack, BranchReachForward);
       case PlaceholderForm::DigitCarrySkipAndBra:
       case PlaceholderForm::SkipAndBra:
         // The BRA is the second instruction, one word after the skip.
         return Within(label - (start + 2), BraReachBack, BraReachForward);
-      case PlaceholderForm::SingleSkip: return SkipsOneInstruction(placed);
-      default: return true;
+      case PlaceholderForm::SingleSkip:
+        return SkipsOneInstruction(placed);
+      default:
+        return true;
     }
   }
 

@@ -19,9 +19,9 @@ struct PlacedForm {
 
 // The real reach of the PIC18's relative instructions, as label address minus instruction
 // address in bytes (the offset counts words from the instruction after it).
-constexpr std::int64_t BraReachBack = -2046;  // RCALL and BRA: -1024 words
-constexpr std::int64_t BraReachForward = 2048;  // +1023 words
-constexpr std::int64_t BranchReachBack = -254;  // BC ... BNN: -128 words
+constexpr std::int64_t BraReachBack = -2046;      // RCALL and BRA: -1024 words
+constexpr std::int64_t BraReachForward = 2048;    // +1023 words
+constexpr std::int64_t BranchReachBack = -254;    // BC ... BNN: -128 words
 constexpr std::int64_t BranchReachForward = 256;  // +127 words
 
 // Final address of every instruction and label: its listing address plus the growth of the

@@ -84,7 +84,8 @@ TEST_F(ReachTest, RelativeCallsAndJumpsAtTheEdgeOfTheirReach) {
     const char* marker;
     const char* relative;
     const char* absolute;
-  } markers[] = {{"    NOP;@USE@_CALL L", "    RCALL L", "    CALL L"}, {"    NOP;@USE@_GOTO L", "    BRA L", "    GOTO L"}};
+  } markers[] = {{"    NOP;@USE@_CALL L", "    RCALL L", "    CALL L"},
+                 {"    NOP;@USE@_GOTO L", "    BRA L", "    GOTO L"}};
   struct Edge {
     std::int32_t delta;
     Growth between;
@@ -98,8 +99,8 @@ TEST_F(ReachTest, RelativeCallsAndJumpsAtTheEdgeOfTheirReach) {
   };
   for (const Case& m : markers) {
     for (const Edge& e : edges) {
-      const std::string row = std::string(m.marker) + " " + std::to_string(e.delta) + " + " +
-                              std::to_string(e.between.Bytes());
+      const std::string row =
+          std::string(m.marker) + " " + std::to_string(e.delta) + " + " + std::to_string(e.between.Bytes());
       EXPECT_EQ(WrittenBranch(m.marker, e.delta, e.between), Lines{e.reaches ? m.relative : m.absolute}) << row;
     }
   }
@@ -130,8 +131,8 @@ TEST_F(ReachTest, ConditionalBranchesAtTheEdgeOfTheirReach) {
     const std::string marker =
         "    NOP;@USE@_TGOTO " + std::to_string(c.jumpIfSet) + ",STATUS," + std::to_string(c.bit) + ",L,0";
     for (const Edge& e : edges) {
-      const Lines expected = e.reaches ? Lines{std::string("    ") + c.branch + " L"}
-                                       : Lines{std::string("    ") + c.skip, "    BRA L"};
+      const Lines expected =
+          e.reaches ? Lines{std::string("    ") + c.branch + " L"} : Lines{std::string("    ") + c.skip, "    BRA L"};
       EXPECT_EQ(WrittenBranch(marker, e.delta, e.between), expected)
           << c.branch << " " << e.delta << " + " << e.between.Bytes();
     }
@@ -186,7 +187,8 @@ TEST_F(ReachTest, BranchOverGrownBitTestsBecomesSkipAndBra) {
 TEST_F(ReachTest, LengtheningOneBranchCanLengthenAnother) {
   // A: Z branch at 0 to LA (120), with 34 bit tests between it: +256, just inside.
   // B: carry branch at 2 to LB (122): 120 + 136 + 2 = +258, out; its BRA then adds 2 to A.
-  Lines listing{ListingLine(0, "    NOP;@USE@_TGOTO 1,STATUS,2,LA,0"), ListingLine(2, "    NOP;@USE@_TGOTO 0,STATUS,0,LB,0")};
+  Lines listing{ListingLine(0, "    NOP;@USE@_TGOTO 1,STATUS,2,LA,0"),
+                ListingLine(2, "    NOP;@USE@_TGOTO 0,STATUS,0,LB,0")};
   for (const std::string& line : Growers(4, {34, 0})) listing.push_back(line);
   listing.push_back(ListingLine(120, CallGrower));
   SetListing(listing);
@@ -202,7 +204,7 @@ TEST_F(ReachTest, LengtheningOneBranchCanLengthenAnother) {
 // a backward Z branch at -254, is checked before B, whose lengthening pushes A to -256.
 TEST_F(ReachTest, LengtheningReachesBackToFormsCheckedEarlierAtHigherAddresses) {
   const std::int32_t x = 0x1000;
-  std::vector<PlacedForm> forms{{x, x - 120, PlaceholderForm::ConditionalBranch, false},        // A
+  std::vector<PlacedForm> forms{{x, x - 120, PlaceholderForm::ConditionalBranch, false},       // A
                                 {x - 2, x - 122, PlaceholderForm::ConditionalBranch, false}};  // B
   for (int k = 0; k < 33; ++k) forms.push_back({x - 120 + 2 * k, -1, PlaceholderForm::SkipAndGoto, true});
   forms.push_back({x - 54, -1, PlaceholderForm::LongCall, true});   // A: -120 - 134 = -254
@@ -224,8 +226,7 @@ TEST_F(ReachTest, SingleSkipStaysOnlyOverOneInstruction) {
       {"over skip + GOTO", PlaceholderForm::SkipAndGoto, PlaceholderForm::SkipAndBra},
   };
   for (const Case& c : cases) {
-    std::vector<PlacedForm> forms{{0x100, 0x104, PlaceholderForm::SingleSkip, false},
-                                  {0x102, -1, c.skipped, true}};
+    std::vector<PlacedForm> forms{{0x100, 0x104, PlaceholderForm::SingleSkip, false}, {0x102, -1, c.skipped, true}};
     LengthenFormsOutOfReach(forms);
     EXPECT_EQ(forms[0].form, c.expected) << c.name;
   }

@@ -131,7 +131,9 @@ char CharacterAt(std::uint32_t position) { return position < LineLength ? LineBu
 // Steps over characters that are not examined, never beyond the end of the text.
 void StepOver(std::uint32_t count) { ScanPos = std::min(ScanPos + count, LineLength); }
 
-std::string TokenCutTo(std::size_t limit) { return std::string(TokenBuffer, std::min(std::strlen(TokenBuffer), limit)); }
+std::string TokenCutTo(std::size_t limit) {
+  return std::string(TokenBuffer, std::min(std::strlen(TokenBuffer), limit));
+}
 
 // One digit at a fixed place (the flag, the bit number). Its absence is no case the compiler
 // writes, and no instruction could be written for it: the pass fails rather than guess.
@@ -181,8 +183,10 @@ void ReplacePlaceholder(SourcePlan& plan, const Marker& marker) {
     return;
   }
   Replacement replacement{&marker, {}, {}};
-  if (marker.action == MarkerAction::BitTest) ReadBitTestOperands(replacement);
-  else replacement.label = ReadOperand();
+  if (marker.action == MarkerAction::BitTest)
+    ReadBitTestOperands(replacement);
+  else
+    replacement.label = ReadOperand();
   plan.forms.push_back(ChooseForm(marker, replacement));
   plan.steps.push_back({LineIndex, static_cast<std::int32_t>(plan.replacements.size())});
   plan.replacements.push_back(std::move(replacement));
@@ -202,9 +206,12 @@ SourcePlan PlanSource() {
   do {
     LoadSourceText();
     const Marker* marker = FirstMarkerOnLine();
-    if (marker == nullptr) CopyLine(plan);
-    else if (marker->action == MarkerAction::BlockStart) KeepInlineAssemblerBlock(plan);
-    else ReplacePlaceholder(plan, *marker);
+    if (marker == nullptr)
+      CopyLine(plan);
+    else if (marker->action == MarkerAction::BlockStart)
+      KeepInlineAssemblerBlock(plan);
+    else
+      ReplacePlaceholder(plan, *marker);
     if (LineIndex % GaugeStep == 0) ShowProgress(LineIndex);
   } while (LineIndex < LineCount);
   return plan;

@@ -60,9 +60,7 @@ class ShortenCallsAndJumpsTest : public ::testing::Test {
 
   Lines Source() const { return CrLfLines(ReadWholeFile(SourceFileName)); }
 
-  void WriteOldSource() {
-    std::ofstream(SourceFileName, std::ios::binary) << "OLD SOURCE\r\n";
-  }
+  void WriteOldSource() { std::ofstream(SourceFileName, std::ios::binary) << "OLD SOURCE\r\n"; }
   void ExpectOldSourceAlone() {
     EXPECT_EQ(ReadWholeFile(SourceFileName), "OLD SOURCE\r\n");
     EXPECT_EQ(folder_.Names(), std::vector<std::string>{"PROG.S"}) << "a temporary file was left behind";
@@ -148,9 +146,8 @@ TEST_F(ShortenCallsAndJumpsTest, EachMarkerOnItsOwn) {
       {"    NOP;@USE@_TGOTO 1,PORTB,12,BACK", {"    BTFSC PORTB,1", "    GOTO "}, 4},
   };
   const Symbols symbols{
-      {"NEAR", 0x1000 + 300},   {"EDGE", 0x1000 + 1020}, {"BEYOND", 0x1000 + 1021}, {"BACK", 0x1000 - 600},
-      {"FAR", 0x1000 + 5000},   {"lower", 0x1002},
-      {"CLOSE", 0x1000 + 100},
+      {"NEAR", 0x1000 + 300}, {"EDGE", 0x1000 + 1020}, {"BEYOND", 0x1000 + 1021}, {"BACK", 0x1000 - 600},
+      {"FAR", 0x1000 + 5000}, {"lower", 0x1002},       {"CLOSE", 0x1000 + 100},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(Run({ListingLine(0x1000, c.source)}, symbols)) << c.source;
@@ -166,7 +163,8 @@ TEST_F(ShortenCallsAndJumpsTest, BitTestNamesAreCutToTheirBuffers) {
   const std::string reg = "R" + std::string(60, 'G');
   const std::string label = "L" + std::string(80, 'Q');
   const std::string cutLabel = label.substr(0, 59);
-  ASSERT_TRUE(Run({ListingLine(0x1000, "    NOP;@USE@_TGOTO 1," + reg + ",1," + label + ",0")}, {{cutLabel, 0x1000 - 200}}));
+  ASSERT_TRUE(
+      Run({ListingLine(0x1000, "    NOP;@USE@_TGOTO 1," + reg + ",1," + label + ",0")}, {{cutLabel, 0x1000 - 200}}));
   EXPECT_EQ(Source(), (Lines{"    BTFSC " + reg.substr(0, 42) + ",1,0", "    BRA " + cutLabel, "    END"}));
 }
 
@@ -203,7 +201,10 @@ TEST_F(ShortenCallsAndJumpsTest, InlineAssemblerBlocks) {
        false,
        {"    CLRF X ;[S@I@ASM]", "    NOP;[BZ@] L", "    MOVF Y,W ;[E@I@ASM]", "B"},
        {"    NOP;[BZ@] L", "B"}},
-      {"level 1, unclosed", false, {"A", ";[S@I@ASM]", "    NOP;[BZ@] L", "    END"}, {"A", "    NOP;[BZ@] L", "    END"}},
+      {"level 1, unclosed",
+       false,
+       {"A", ";[S@I@ASM]", "    NOP;[BZ@] L", "    END"},
+       {"A", "    NOP;[BZ@] L", "    END"}},
       {"level 3, unclosed",
        true,
        {"A", ";[S@I@ASM]", "    NOP;[BZ@] L", "C"},
@@ -239,9 +240,12 @@ TEST_F(ShortenCallsAndJumpsTest, GaugeMovesEvery40LinesAndFillsAtTheEnd) {
   for (const Case& c : cases) {
     Lines sources;
     for (int i = 0; i < c.lines; ++i) {
-      if (i == c.blockStart) sources.push_back(";[S@I@ASM]");
-      else if (i == c.blockEnd) sources.push_back(";[E@I@ASM]");
-      else sources.push_back("    CLRF X");
+      if (i == c.blockStart)
+        sources.push_back(";[S@I@ASM]");
+      else if (i == c.blockEnd)
+        sources.push_back(";[E@I@ASM]");
+      else
+        sources.push_back("    CLRF X");
     }
     Form2.Reset();
     Form2.AttachView(&view_);
@@ -280,8 +284,8 @@ TEST_F(ShortenCallsAndJumpsTest, NestedBitTestKeepsBothInstructions) {
   };
   for (const Case& c : cases) {
     OptimiseLevel = 2;
-    const Lines listing = Program(0x300, {"    NOP;[GOTO@] START", "    NOP;@USE@_TGOTO 1,FLAGS,0,L1,0", c.inner,
-                                          "L1  CLRF X"});
+    const Lines listing =
+        Program(0x300, {"    NOP;[GOTO@] START", "    NOP;@USE@_TGOTO 1,FLAGS,0,L1,0", c.inner, "L1  CLRF X"});
     ASSERT_TRUE(Run(listing, {{"L1", 0x306}})) << c.name;
     Lines expected{"    GOTO START"};
     expected.insert(expected.end(), c.written.begin(), c.written.end());

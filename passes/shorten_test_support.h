@@ -22,8 +22,10 @@ namespace shorten_test {
 // for a line without an address), the rest of the 28-column prefix, then the source text.
 inline std::string ListingLine(std::int32_t address, std::string_view source) {
   char prefix[32];
-  if (address < 0) std::snprintf(prefix, sizeof prefix, "%28s", "");
-  else std::snprintf(prefix, sizeof prefix, "%06X 0000 %17s", static_cast<unsigned>(address), "");
+  if (address < 0)
+    std::snprintf(prefix, sizeof prefix, "%28s", "");
+  else
+    std::snprintf(prefix, sizeof prefix, "%06X 0000 %17s", static_cast<unsigned>(address), "");
   return std::string(prefix, 28) + std::string(source);
 }
 
@@ -36,7 +38,8 @@ inline void SetListing(const std::vector<std::string>& lines) {
 inline void SetSymbols(const std::vector<std::pair<std::string, std::int32_t>>& symbols) {
   SymbolList.Clear();
   SymbolList.Add("");
-  for (const auto& [name, value] : symbols) SymbolList.Add(name + "," + std::to_string(static_cast<std::uint32_t>(value)));
+  for (const auto& [name, value] : symbols)
+    SymbolList.Add(name + "," + std::to_string(static_cast<std::uint32_t>(value)));
 }
 
 inline std::string ReadWholeFile(const std::string& path) {
@@ -79,7 +82,8 @@ class ScratchFolder {
   std::string File(const std::string& name) const { return (path_ / name).string(); }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.push_back(entry.path().filename().string());
     return names;
   }
 
