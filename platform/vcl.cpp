@@ -8,6 +8,13 @@
 TForm2 Form2;
 TApplication Application;
 
+TCGauge::TCGauge(TForm2& owner, const GaugeDescription& description)
+    : owner_(&owner),
+      min_(description.MinValue),
+      max_(description.MaxValue),
+      progress_(description.Progress),
+      enabled_(description.Enabled) {}
+
 int TCGauge::PercentDone() const {
   const long long span = static_cast<long long>(max_) - min_;
   if (span <= 0) return 0;
@@ -17,16 +24,19 @@ int TCGauge::PercentDone() const {
 void TCGauge::SetMaxValue(int value) {
   max_ = value < min_ ? min_ : value;
   if (progress_ > max_) progress_ = max_;
-  if (owner_->View() != nullptr) owner_->View()->GaugeChanged(*owner_);
+  owner_->RedrawGauge();
 }
 
 void TCGauge::SetProgress(int value) {
   const int before = PercentDone();
   progress_ = value < min_ ? min_ : (value > max_ ? max_ : value);
-  if (PercentDone() != before && owner_->View() != nullptr) owner_->View()->GaugeChanged(*owner_);
+  if (PercentDone() != before) owner_->RedrawGauge();
 }
 
-TForm2::TForm2() : Optimise_Gauge(*this) { MessageLabel.Caption = "Loading File"; }
+TForm2::TForm2(const FormDescription& description)
+    : Caption(description.Caption),
+      MessageLabel{description.MessageLabel.Caption, description.MessageLabel.Font.Color},
+      Optimise_Gauge(*this, description.Optimise_Gauge) {}
 
 void TForm2::Close() {
   if (closed_) return;
@@ -35,18 +45,25 @@ void TForm2::Close() {
 }
 
 void TForm2::Repaint() {
-  if (view_ != nullptr && !closed_) view_->Paint(*this);
+  if (OnScreen()) view_->Paint(*this);
+}
+
+void TForm2::RedrawGauge() {
+  if (OnScreen()) view_->GaugeChanged(*this);
 }
 
 void TForm2::Reset() {
-  Caption = "Velkar Optimiser";
-  MessageLabel = TLabel{};
-  MessageLabel.Caption = "Loading File";
-  Optimise_Gauge = TCGauge(*this);
+  const FormDescription& description = Form2Description();
+  Caption = description.Caption;
+  MessageLabel = TLabel{description.MessageLabel.Caption, description.MessageLabel.Font.Color};
+  Optimise_Gauge = TCGauge(*this, description.Optimise_Gauge);
   view_ = nullptr;
+  visible_ = true;
   closed_ = false;
 }
 
+// All work runs on the message loop's thread, so the only pending message that matters here
+// is the window's own repaint.
 void TApplication::ProcessMessages() { Form2.Repaint(); }
 
 std::string TApplication::ExeName() const {

@@ -1,70 +1,88 @@
 #pragma once
-// Stand-ins for the few VCL objects the program uses: the application object, the progress
-// window Form2 with its label and gauge. They hold state only; how the window is shown is
-// the business of a TWindowView attached to it.
-#include <cstdint>
+// Stand-ins for the few VCL objects the program uses: the application object and the progress
+// window Form2 with its label and gauge. They hold the window's state only; how the window
+// shows is the business of a TWindowView attached to it.
 #include <string>
+
+#include "platform/form_description.h"
 
 class TForm2;
 
-// Draws the window somewhere. Paint shows the whole window as it now stands (called where
-// the window may repaint); GaugeChanged redraws the gauge alone, at once.
+// Draws the window somewhere. The window calls it only while it is shown and not closed.
 class TWindowView {
  public:
   virtual ~TWindowView() = default;
+  // The window repaints: caption, label and gauge show as they now stand.
   virtual void Paint(const TForm2& form) = 0;
+  // The gauge redraws itself at once; the rest of the window keeps what it last painted.
   virtual void GaugeChanged(const TForm2& form) = 0;
+  // The window has closed; nothing more is drawn.
   virtual void Closed(const TForm2& form) = 0;
 };
 
-constexpr std::uint32_t clBlack = 0x000000;
-constexpr std::uint32_t clRed = 0x0000FF;  // VCL colours are 0x00BBGGRR: RGB 255, 0, 0
-
 struct TLabel {
   std::string Caption;
-  std::uint32_t FontColor = clBlack;
+  TColor FontColor = clBlack;
 };
 
-// The progress bar: progress held between 0 and the maximum, shown as a whole-number percentage.
+// The samples gauge: progress held between the minimum and the maximum, shown as a bar and
+// the whole-number percentage. Unlike the label, it redraws itself without waiting for the
+// message loop: when its maximum is set, and when a new progress changes the percentage.
 class TCGauge {
  public:
-  explicit TCGauge(TForm2& owner) : owner_(&owner) {}
+  TCGauge(TForm2& owner, const GaugeDescription& description);
   int MinValue() const { return min_; }
   int MaxValue() const { return max_; }
   int Progress() const { return progress_; }
   bool Enabled() const { return enabled_; }
+  // Whole-number percentage, rounded down; 0 while the maximum equals the minimum.
   int PercentDone() const;
 
   void SetMaxValue(int value);
   void SetProgress(int value);
+  // A disabled gauge shows so when the window next repaints.
   void SetEnabled(bool value) { enabled_ = value; }
 
  private:
   TForm2* owner_;
-  int min_ = 0;
-  int max_ = 100;
-  int progress_ = 0;
-  bool enabled_ = true;
+  int min_;
+  int max_;
+  int progress_;
+  bool enabled_;
 };
 
 class TForm2 {
  public:
-  TForm2();
-  std::string Caption = "Velkar Optimiser";
+  explicit TForm2(const FormDescription& description = Form2Description());
+  TForm2(const TForm2&) = delete;
+  TForm2& operator=(const TForm2&) = delete;
+
+  // Texts and colours take effect on screen only when the window next repaints.
+  std::string Caption;
   TLabel MessageLabel;
   TCGauge Optimise_Gauge;
 
+  // Makes the window visible. It paints first when the message loop next runs.
+  void Show() { visible_ = true; }
   void Close();
+  // Paints the window at once (after each assembly, and whenever the message loop runs).
   void Repaint();
   void SetFocus() {}
+  bool Visible() const { return visible_; }
   bool IsClosed() const { return closed_; }
   void AttachView(TWindowView* view) { view_ = view; }
   TWindowView* View() const { return view_; }
-  // Back to the state the form description gives (tests run many cases in one process).
+  // Back to the state the form description gives, without a view, and shown as it is while a
+  // run goes on (tests run many cases in one process, most of them as parts of a run).
   void Reset();
 
  private:
+  friend class TCGauge;
+  bool OnScreen() const { return visible_ && !closed_ && view_ != nullptr; }
+  void RedrawGauge();
+
   TWindowView* view_ = nullptr;
+  bool visible_ = false;
   bool closed_ = false;
 };
 
