@@ -1,5 +1,6 @@
 #include "listing/listing_reader.h"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -32,23 +33,23 @@ bool BeginsWithControlOrHighByte(std::string_view line) {
 }
 
 bool WordInSourceStart(std::string_view word, std::string_view line) {
-  const std::uint32_t column = FindWord(word, line);
-  return column >= SourceColumn - 1 && column <= SourceColumn + 1;
+  const std::uint32_t column = FindWordUpTo(word, line, SourceColumn + 1);
+  return column >= SourceColumn - 1;
 }
 
 // The tests in their order; where they overlap, the earlier one decides.
 LineVerdict JudgeListingLine(std::string_view line) {
   if (line.empty() || BeginsWithControlOrHighByte(line)) return LineVerdict::Drop;
   // The symbol table follows the last program line.
-  if (FindWord("SYMBOL", line) == 1) return LineVerdict::EndOfProgram;
-  if (FindWord("RAM_BANK", line) == SourceColumn) return LineVerdict::Drop;
+  if (FindWordIs("SYMBOL", line, 1)) return LineVerdict::EndOfProgram;
+  if (FindWordIs("RAM_BANK", line, SourceColumn)) return LineVerdict::Drop;
   // The processor directive (" LIST  P=18F...") must reach the rewritten source.
-  if (FindText("LIST  P", line) == SourceColumn + 1) return LineVerdict::Take;
+  if (FindTextIs("LIST  P", line, SourceColumn + 1)) return LineVerdict::Take;
   if (WordInSourceStart("LIST", line)) return LineVerdict::Drop;
   if (WordInSourceStart("NOLIST", line)) return LineVerdict::Drop;
-  if (FindWord("LOC", line) == 1) return LineVerdict::Drop;  // the column heading
-  if (FindWord("MESSAGE[308]:", line) == 1) return LineVerdict::Drop;
-  if (FindWord("MPASM", line) == 1) return LineVerdict::Drop;  // the page heading
+  if (FindWordIs("LOC", line, 1)) return LineVerdict::Drop;  // the column heading
+  if (FindWordIs("MESSAGE[308]:", line, 1)) return LineVerdict::Drop;
+  if (FindWordIs("MPASM", line, 1)) return LineVerdict::Drop;  // the page heading
   if (line.size() < ShortestKeptLine) return LineVerdict::Drop;
   return LineVerdict::Take;
 }
@@ -62,6 +63,12 @@ bool ReadListing() {
   if (!reader.Open(ListingFileName)) return false;
   LineCount = 0;
   try {
+    // A kept line holds 28 characters or more and a line feed: the file's size bounds both
+    // the lines and their characters. Reserved room that is never filled costs no memory.
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(ListingFileName, error);
+    if (!error) ListingLines.Reserve(static_cast<std::size_t>(bytes / (ShortestKeptLine + 1) + 1),
+                                     static_cast<std::size_t>(bytes));
     std::string line;
     // The text of the read that meets the end of the file is judged like any other line: a
     // last line without a line feed is kept, the empty text after a final line feed dropped.
@@ -69,7 +76,6 @@ bool ReadListing() {
     while (moreLines) {
       moreLines = reader.ReadLine(line);
       UpperAndTrimEnd(line);
-      SetLineBuffer(line);
       const LineVerdict verdict = JudgeListingLine(line);
       if (verdict == LineVerdict::EndOfProgram) break;
       if (verdict == LineVerdict::Take) {
@@ -77,6 +83,7 @@ bool ReadListing() {
         ++LineCount;
       }
     }
+    SetLineBuffer(line);  // the last line read, as the scanner sees lines
   } catch (...) {
     LineCount = static_cast<std::uint32_t>(ListingLines.Count());
     return false;

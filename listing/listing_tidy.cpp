@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "listing/scanner.h"
 #include "listing/text_file.h"
@@ -22,10 +21,9 @@ enum class TidyVerdict { Take, Drop, StartOfBlock, VariableListing, EndListing }
 
 // Upper case for comparing and for writing; unlike the reader, the line keeps its trailing
 // blanks and control characters.
-std::string UpperCopy(std::string_view line) {
-  std::string upper(line);
+void UpperCopy(std::string_view line, std::string& upper) {
+  upper.assign(line);
   for (char& c : upper) c = UpperAscii(c);
-  return upper;
 }
 
 bool IsEmptyOrControlStart(std::string_view raw) {
@@ -36,20 +34,19 @@ bool IsEmptyOrControlStart(std::string_view raw) {
 
 // The rules in their order; the first that applies decides.
 TidyVerdict JudgeTidyLine(std::string_view raw, std::string_view upper) {
-  if (FindWord(";[START@OF@BLOCK]", upper) == SourceColumn) return TidyVerdict::StartOfBlock;
+  if (FindWordIs(";[START@OF@BLOCK]", upper, SourceColumn)) return TidyVerdict::StartOfBlock;
   if (IsEmptyOrControlStart(raw)) return TidyVerdict::Drop;
-  if (FindText("LIST  P", upper) == ProcessorDirectiveColumn) return TidyVerdict::Take;
-  if (FindWord("MPASM", upper) == 1) return TidyVerdict::Drop;
-  if (FindWord(";[START@OF@DELETE@BLOCKL]", upper) == SourceColumn) return TidyVerdict::Drop;
-  if (FindWord(";[END@OF@DELETE@BLOCKL]", upper) == SourceColumn) return TidyVerdict::Drop;
-  if (FindWord("LOC", upper) == 1) return TidyVerdict::Drop;
-  if (FindWord("VALUE", upper) == 3) return TidyVerdict::Drop;
-  if (FindWord("MESSAGE[308]:", upper) == 1) return TidyVerdict::Drop;
-  const std::uint32_t list = FindWord("LIST", upper);
-  if (list >= 1 && list <= LastListControlColumn) return TidyVerdict::Drop;
-  if (FindWord("ASM@END@", upper) == SourceColumn) return TidyVerdict::Drop;
-  if (FindText(";[VARIABLE LISTING]", upper) == SourceColumn) return TidyVerdict::VariableListing;
-  if (FindText(";[END LISTING]", upper) == SourceColumn) return TidyVerdict::EndListing;
+  if (FindTextIs("LIST  P", upper, ProcessorDirectiveColumn)) return TidyVerdict::Take;
+  if (FindWordIs("MPASM", upper, 1)) return TidyVerdict::Drop;
+  if (FindWordIs(";[START@OF@DELETE@BLOCKL]", upper, SourceColumn)) return TidyVerdict::Drop;
+  if (FindWordIs(";[END@OF@DELETE@BLOCKL]", upper, SourceColumn)) return TidyVerdict::Drop;
+  if (FindWordIs("LOC", upper, 1)) return TidyVerdict::Drop;
+  if (FindWordIs("VALUE", upper, 3)) return TidyVerdict::Drop;
+  if (FindWordIs("MESSAGE[308]:", upper, 1)) return TidyVerdict::Drop;
+  if (FindWordUpTo("LIST", upper, LastListControlColumn) != 0) return TidyVerdict::Drop;
+  if (FindWordIs("ASM@END@", upper, SourceColumn)) return TidyVerdict::Drop;
+  if (FindTextIs(";[VARIABLE LISTING]", upper, SourceColumn)) return TidyVerdict::VariableListing;
+  if (FindTextIs(";[END LISTING]", upper, SourceColumn)) return TidyVerdict::EndListing;
   return TidyVerdict::Take;
 }
 
@@ -63,57 +60,56 @@ bool ReadTidyLine(ListingFileReader& reader, std::string& raw) {
 
 // Drops the lines of a block up to and including its end marker. False when the file
 // ended first: a block that is never closed takes the rest of the listing with it.
-bool SkipBlock(ListingFileReader& reader, std::string& raw) {
-  while (ReadTidyLine(reader, raw))
-    if (FindWord(";[END@OF@BLOCK]", UpperCopy(raw)) == SourceColumn) return true;
+bool SkipBlock(ListingFileReader& reader, std::string& raw, std::string& upper) {
+  while (ReadTidyLine(reader, raw)) {
+    UpperCopy(raw, upper);
+    if (FindWordIs(";[END@OF@BLOCK]", upper, SourceColumn)) return true;
+  }
   return false;
 }
 
-bool ReadTidiedLines(ListingFileReader& reader, std::vector<std::string>& output) {
+// The kept lines go straight to the new listing's temporary file, which replaces the old
+// listing only once all of it has been read.
+bool TidyLines(ListingFileReader& reader, TextFileWriter& output) {
   std::string raw;
+  std::string upper;
   while (ReadTidyLine(reader, raw)) {
-    std::string upper = UpperCopy(raw);
+    UpperCopy(raw, upper);
     switch (JudgeTidyLine(raw, upper)) {
       case TidyVerdict::StartOfBlock:
-        if (!SkipBlock(reader, raw)) return !reader.Failed();
+        if (!SkipBlock(reader, raw, upper)) return !reader.Failed();
         break;
       case TidyVerdict::Drop:
         break;
       case TidyVerdict::VariableListing:
-        output.emplace_back(";[Variable Listing]");
+        output.WriteLine(";[Variable Listing]");
         break;
       case TidyVerdict::EndListing:
-        output.emplace_back(";[End Listing]");
+        output.WriteLine(";[End Listing]");
         break;
       case TidyVerdict::Take:
-        output.push_back(std::move(upper));
+        output.WriteLine(upper);
         break;
     }
   }
   return !reader.Failed();
 }
 
-bool WriteTidiedLines(const std::vector<std::string>& output) {
-  TextFileWriter writer;
-  if (!writer.Open(ListingFileName)) return false;
-  for (const std::string& line : output) writer.WriteLine(line);
-  return writer.Commit();
-}
-
 }  // namespace
 
 bool TidyListing() {
   try {
-    std::vector<std::string> output;
     if (!FileExists(ListingFileName)) return false;
+    TextFileWriter output;
     {
-      // The listing is read whole and closed before the same name is written again.
+      // The listing is read whole and closed before the new one takes its name.
       ListingFileReader reader;
       if (!reader.Open(ListingFileName)) return false;
-      if (!ReadTidiedLines(reader, output)) return false;
+      if (!output.Open(ListingFileName)) return false;
+      if (!TidyLines(reader, output)) return false;
     }
     Application.ProcessMessages();
-    if (!WriteTidiedLines(output)) return false;
+    if (!output.Commit()) return false;
     Application.ProcessMessages();
     return true;
   } catch (...) {

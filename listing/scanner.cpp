@@ -1,6 +1,8 @@
 #include "listing/scanner.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "listing/working_state.h"
 
@@ -17,20 +19,32 @@ void SetToken(const char* text, std::size_t length) {
 
 }  // namespace
 
-std::uint32_t FindWord(std::string_view word, std::string_view line) {
-  std::size_t pos = 0;
-  while (pos < line.size()) {
-    while (pos < line.size() && line[pos] == ' ') ++pos;
-    std::size_t end = pos;
-    while (end < line.size() && line[end] != ' ') ++end;
-    if (end > pos && line.substr(pos, end - pos) == word) return static_cast<std::uint32_t>(pos + 1);
-    pos = end;
+std::uint32_t FindWordUpTo(std::string_view word, std::string_view line, std::uint32_t lastColumn) {
+  // A run equals the word exactly where the word occurs with a blank or the line's end on
+  // either side (the word itself holds no blank). Occurrences starting past lastColumn are
+  // not looked for.
+  if (word.empty() || lastColumn == 0) return 0;
+  const std::string_view searched = line.substr(0, std::min<std::size_t>(line.size(), lastColumn - 1 + word.size()));
+  for (std::size_t pos = searched.find(word); pos != std::string_view::npos; pos = searched.find(word, pos + 1)) {
+    const std::size_t end = pos + word.size();
+    if ((pos == 0 || line[pos - 1] == ' ') && (end == line.size() || line[end] == ' '))
+      return static_cast<std::uint32_t>(pos + 1);
   }
   return 0;
 }
 
+std::uint32_t FindWord(std::string_view word, std::string_view line) {
+  return FindWordUpTo(word, line, std::numeric_limits<std::uint32_t>::max());
+}
+
+std::uint32_t FindTextUpTo(std::string_view text, std::string_view line, std::uint32_t lastColumn) {
+  if (lastColumn == 0) return 0;
+  const std::size_t pos = line.substr(0, std::min<std::size_t>(line.size(), lastColumn - 1 + text.size())).find(text);
+  return pos == std::string_view::npos ? 0 : static_cast<std::uint32_t>(pos + 1);
+}
+
 std::uint32_t FindText(std::string_view text, std::string_view line) {
-  std::size_t pos = line.find(text);
+  const std::size_t pos = line.find(text);
   return pos == std::string_view::npos ? 0 : static_cast<std::uint32_t>(pos + 1);
 }
 

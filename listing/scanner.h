@@ -11,6 +11,22 @@ std::uint32_t FindWord(std::string_view word, std::string_view line);
 // Column (1-based) at which `text` first occurs in `line` as a plain substring, 0 when absent.
 std::uint32_t FindText(std::string_view text, std::string_view line);
 
+// FindWord's and FindText's answers when they are at most `lastColumn`, 0 otherwise. The
+// readers test most words at one column near the start of the line; these look no further.
+std::uint32_t FindWordUpTo(std::string_view word, std::string_view line, std::uint32_t lastColumn);
+std::uint32_t FindTextUpTo(std::string_view text, std::string_view line, std::uint32_t lastColumn);
+inline bool FindWordIs(std::string_view word, std::string_view line, std::uint32_t column) {
+  // Most lines do not hold the word at that column at all, which one comparison tells.
+  const std::size_t at = column - 1;
+  if (column == 0 || line.size() < at + word.size() || line.compare(at, word.size(), word) != 0) return false;
+  return FindWordUpTo(word, line, column) == column;
+}
+inline bool FindTextIs(std::string_view text, std::string_view line, std::uint32_t column) {
+  const std::size_t at = column - 1;
+  if (column == 0 || line.size() < at + text.size() || line.compare(at, text.size(), text) != 0) return false;
+  return FindTextUpTo(text, line, column) == column;
+}
+
 // Hexadecimal digits from the start, up to the first other character; 32-bit arithmetic.
 std::int32_t HexToInt(const char* text);
 

@@ -113,7 +113,7 @@ void BuildSymbolIndex() {
   Index.built = false;
   Index.values.clear();
   Index.values.reserve(SymbolList.Count());
-  for (const std::string& entry : SymbolList.Items()) {
+  for (std::string_view entry : SymbolList) {
     const std::string_view name = NamePart(entry);
     const std::int32_t value = MatchSymbolEntry(entry, name);
     if (value != -1) Index.values.emplace(std::string(name), value);  // keeps the first
@@ -184,7 +184,7 @@ std::int32_t LookupSymbol(const char* name) {
 
 std::int32_t ScanSymbolList(std::string_view name) {
   std::int32_t result = -1;
-  for (const std::string& entry : SymbolList.Items()) {
+  for (std::string_view entry : SymbolList) {
     result = MatchSymbolEntry(entry, name);
     if (result != -1) break;
   }

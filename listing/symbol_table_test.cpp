@@ -33,7 +33,7 @@ class SymbolTableTest : public ::testing::Test {
     ListingFileName = dir_.Write("prog.lst", bytes);
     return ReadSymbolTable();
   }
-  static const Entries& Symbols() { return SymbolList.Items(); }
+  static Entries Symbols() { return SymbolList.Items(); }
   TestTempDir dir_;
 };
 

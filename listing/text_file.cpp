@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -44,29 +45,31 @@ bool ListingFileReader::Fill() {
 
 bool ListingFileReader::ReadLine(std::string& line) {
   line.clear();
-  bool pendingCr = false;  // a CR among the kept characters is dropped only right before LF
-  while (true) {
-    if (pos_ >= end_ && !Fill()) {
-      if (pendingCr && line.size() < FileLineLimit) line.push_back('\r');
-      return false;
-    }
+  // Keeps one character past the limit, enough to tell whether a CR ends the kept part.
+  constexpr std::size_t KeepAtMost = FileLineLimit + 1;
+  std::size_t rawLength = 0;
+  char last = '\0';
+  bool lineFeed = false;
+  while (pos_ < end_ || Fill()) {
     const char* start = buffer_.data() + pos_;
     const char* lf = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
     const std::size_t length = lf ? static_cast<std::size_t>(lf - start) : end_ - pos_;
-    for (std::size_t i = 0; i < length; ++i) {
-      if (pendingCr) {
-        if (line.size() < FileLineLimit) line.push_back('\r');
-        pendingCr = false;
-      }
-      if (start[i] == '\r') pendingCr = true;
-      else if (line.size() < FileLineLimit) line.push_back(start[i]);
+    if (length > 0) {
+      if (line.size() < KeepAtMost) line.append(start, std::min(length, KeepAtMost - line.size()));
+      rawLength += length;
+      last = start[length - 1];
     }
     pos_ += length;
     if (lf != nullptr) {
       ++pos_;
-      return true;
+      lineFeed = true;
+      break;
     }
   }
+  // Only a CR right before the line feed belongs to the line end.
+  const std::size_t textLength = rawLength - (lineFeed && last == '\r' ? 1 : 0);
+  line.resize(std::min(textLength, FileLineLimit));
+  return lineFeed;
 }
 
 bool FileExists(const std::string& path) {
@@ -130,14 +133,22 @@ void TextFileWriter::WriteLine(std::string_view text) {
     error_ = true;
     return;
   }
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fputs("\r\n", file_) == EOF)
-    error_ = true;
+  // Sources and listings run to megabytes of short lines: gather them and write large pieces.
+  pending_.append(text);
+  pending_.append("\r\n");
+  if (pending_.size() >= WriteChunk) WritePending();
+}
+
+void TextFileWriter::WritePending() {
+  if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) error_ = true;
+  pending_.clear();
 }
 
 bool TextFileWriter::Commit() {
   if (file_ == nullptr) return false;
   // The data must be on disk before the rename makes it the target, or a crash could leave
   // a listing that is complete by name but empty in content.
+  WritePending();
   bool ok = !error_ && std::fflush(file_) == 0 && !std::ferror(file_) && ::fsync(::fileno(file_)) == 0;
   if (std::fclose(file_) != 0) ok = false;
   file_ = nullptr;
@@ -148,6 +159,7 @@ bool TextFileWriter::Commit() {
 }
 
 void TextFileWriter::Abandon() {
+  pending_.clear();
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
   if (!temp_.empty()) ::unlink(temp_.c_str());
@@ -166,8 +178,11 @@ bool ReadSourceLines(const std::string& path, TStringList& lines) {
   std::fclose(file);
   if (failed) return false;
   lines.Clear();
-  std::size_t start = 0;
   const std::size_t n = content.size();
+  // Room for all lines at once: a list that grows by doubling holds two copies for a moment.
+  const auto breaks = std::count_if(content.begin(), content.end(), [](char c) { return c == '\r' || c == '\n'; });
+  lines.Reserve(static_cast<std::size_t>(breaks) + 1, n);
+  std::size_t start = 0;
   while (start < n) {
     std::size_t end = start;
     while (end < n && content[end] != '\r' && content[end] != '\n') ++end;

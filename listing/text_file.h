@@ -53,6 +53,9 @@ class TextFileWriter {
  private:
   std::string target_;
   std::string temp_;
+  void WritePending();
+  static constexpr std::size_t WriteChunk = 1 << 16;
+  std::string pending_;
   std::FILE* file_ = nullptr;
   bool error_ = false;
 };

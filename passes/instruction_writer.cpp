@@ -163,14 +163,14 @@ PlaceholderForm ChooseConditionalJumpForm(std::int32_t origin, std::int32_t targ
 bool NextWordIsBitTestPlaceholder() {
   const std::size_t count = ListingLines.Count();
   if (LineIndex >= count) return false;
-  const std::int32_t here = ParseListingLine(ListingLines.Get(LineIndex).c_str());
+  const std::int32_t here = ParseListingLine(ListingLines.Get(LineIndex).data());
   if (here < 0) return false;
   const std::int64_t next = static_cast<std::int64_t>(here) + 2;
   // Lines without an address (comments, labels) may stand between; the first line at any
   // other address ends the search.
   for (std::size_t i = static_cast<std::size_t>(LineIndex) + 1; i < count; ++i) {
-    const std::string& line = ListingLines.Get(i);
-    const std::int32_t address = ParseListingLine(line.c_str());
+    const std::string_view line = ListingLines.Get(i);
+    const std::int32_t address = ParseListingLine(line.data());
     if (address < 0) continue;
     if (address != next) return false;
     if (FirstSourceToken(line) == BitTestMarker) return true;

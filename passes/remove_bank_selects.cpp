@@ -51,7 +51,7 @@ std::size_t CopyBlock(const TStringList& input, std::size_t start, TStringList& 
   std::size_t index = start;
   do {
     ++index;
-    const std::string& line = input.Get(index);
+    const std::string_view line = input.Get(index);
     output.Add(line);
     LoadFirstToken(line);
   } while (!TokenIs(BlockEnd));
@@ -94,6 +94,7 @@ std::size_t HandleBankSelect(const TStringList& input, std::size_t index, const 
 
 // One pass over the whole source. An empty source reads past its end at once, which throws.
 void Sweep(const TStringList& input, TStringList& output, const SweepRules& rules) {
+  output.Reserve(input.Count(), input.CharCount());  // a sweep never adds a line
   SkipShadow shadow(input.Count(), [&input](std::size_t i) -> std::string_view { return input.Get(i); });
   std::size_t index = 0;
   do {
@@ -119,7 +120,7 @@ void MoveBack(TStringList& output, TStringList& input) {
 bool WriteSource(const TStringList& lines) {
   TextFileWriter writer;
   if (!writer.Open(SourceFileName)) return false;
-  for (const std::string& line : lines.Items()) writer.WriteLine(line);
+  for (std::string_view line : lines) writer.WriteLine(line);
   return writer.Commit();
 }
 
