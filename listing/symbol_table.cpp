@@ -45,9 +45,12 @@ bool IsSectionEnd(std::string_view line) {
 // Reads up to and including the line that opens the table. False when the file ends first;
 // the text of the read that met the end is not looked at.
 bool FindSymbolSection(ListingFileReader& reader, std::string& line) {
-  while (ReadIntoLineBuffer(reader, line))
-    if (BeginsWith(line, SectionStart)) return true;
-  return false;
+  // Only the last line read has to stand in LineBuffer: the program's lines go by unscanned.
+  bool lineFeedEnded;
+  while ((lineFeedEnded = reader.ReadLine(line)))
+    if (BeginsWith(line, SectionStart)) break;
+  SetLineBuffer(line);
+  return lineFeedEnded;
 }
 
 // The assembler writes a value in hexadecimal with leading zeros ("00000F80") and in decimal

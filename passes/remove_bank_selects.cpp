@@ -22,9 +22,14 @@ constexpr std::string_view BlockEnd = ";[E@I@ASM]";
 constexpr std::string_view InterveningTexts[] = {"EQU $",  "MOVLW ", "IORLW ", "XORLW ",
                                                  "SUBLW ", "ANDLW ", "ADDLW "};
 
-std::string UpperCased(std::string_view text) {
-  std::string upper(text);
+void UpperCaseInto(std::string_view text, std::string& upper) {
+  upper.assign(text);
   for (char& c : upper) c = UpperAscii(c);
+}
+
+std::string UpperCased(std::string_view text) {
+  std::string upper;
+  UpperCaseInto(text, upper);
   return upper;
 }
 
@@ -97,8 +102,9 @@ void Sweep(const TStringList& input, TStringList& output, const SweepRules& rule
   output.Reserve(input.Count(), input.CharCount());  // a sweep never adds a line
   SkipShadow shadow(input.Count(), [&input](std::size_t i) -> std::string_view { return input.Get(i); });
   std::size_t index = 0;
+  std::string current;  // one buffer for every line's upper-cased text
   do {
-    std::string current = UpperCased(input.Get(index));
+    UpperCaseInto(input.Get(index), current);
     LoadFirstToken(current);
     if (TokenIs(BlockStart)) {
       index = CopyBlock(input, index, output);
