@@ -11,6 +11,12 @@
 #include <string>
 #include <vector>
 
+// Writes `bytes` to `path` exactly as given (no line-end translation).
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
 // A private folder for the files a test reads and writes; removed with everything in it when
 // the test ends.
 class TestTempDir {
@@ -35,8 +41,7 @@ class TestTempDir {
   // Writes `bytes` exactly as given (no line-end translation) and returns the file's path.
   std::string Write(const std::string& name, const std::string& bytes) const {
     const std::string path = File(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    WriteBytes(path, bytes);
     return path;
   }
 

@@ -41,12 +41,12 @@ class RemoveBankSelectsTest : public ::testing::Test {
     Lines output;
   };
   void Check(const Case& c) {
-    PassTestFolder::Write(SourceFileName, CrLfLines(c.input));
+    WriteBytes(SourceFileName, CrLfLines(c.input));
     EXPECT_TRUE(RemoveBankSelects()) << c.name;
-    EXPECT_EQ(PassTestFolder::Read(SourceFileName), CrLfLines(c.output)) << c.name;
+    EXPECT_EQ(TestTempDir::Read(SourceFileName), CrLfLines(c.output)) << c.name;
   }
 
-  PassTestFolder folder;
+  TestTempDir folder;
   CountingView view;
 };
 
@@ -110,15 +110,15 @@ TEST_F(RemoveBankSelectsTest, InlineAssemblerBlocksAreCopiedInTheirOwnCase) {
 }
 
 TEST_F(RemoveBankSelectsTest, WritesUpperCaseAsciiOnlyWithCrLfWhateverTheLineEnds) {
-  PassTestFolder::Write(SourceFileName,
+  WriteBytes(SourceFileName,
                         "    movlb 1\r    movlb 2\n\n    movlw 0x1f ; caf\xc3\xa9\r\n    movlb 3\n    end");
   ASSERT_TRUE(RemoveBankSelects());
-  EXPECT_EQ(PassTestFolder::Read(SourceFileName),
+  EXPECT_EQ(TestTempDir::Read(SourceFileName),
             CrLfLines({Movlb(2), "", "    MOVLW 0X1F ; CAF\xc3\xa9", Movlb(3), End}));
 }
 
 TEST_F(RemoveBankSelectsTest, ShowsItsMessageButNeitherGaugeNorRepaint) {
-  PassTestFolder::Write(SourceFileName, CrLfLines({Movlb(1), Movlb(2), End}));
+  WriteBytes(SourceFileName, CrLfLines({Movlb(1), Movlb(2), End}));
   ASSERT_TRUE(RemoveBankSelects());
   EXPECT_EQ(Form2.MessageLabel.Caption, "Optimising. Please Wait...");
   EXPECT_EQ(view.paints, 0);
@@ -165,14 +165,14 @@ TEST_F(RemoveBankSelectsTest, FailureLeavesTheSourceAsItWas) {
       {"block closed only in lower case", CrLfLines({";[S@I@ASM]", ";[e@i@asm]", End})},
   };
   for (const Failure& f : failures) {
-    PassTestFolder::Write(SourceFileName, f.source);
+    WriteBytes(SourceFileName, f.source);
     EXPECT_FALSE(RemoveBankSelects()) << f.name;
-    EXPECT_EQ(PassTestFolder::Read(SourceFileName), f.source) << f.name;
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"PROG.S"}) << f.name;
+    EXPECT_EQ(TestTempDir::Read(SourceFileName), f.source) << f.name;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"PROG.S"}) << f.name;
   }
   SourceFileName = folder.File("MISSING.S");
   EXPECT_FALSE(RemoveBankSelects());
-  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"PROG.S"});
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"PROG.S"});
 }
 
 }  // namespace

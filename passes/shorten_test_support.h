@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "listing/test_files.h"
 #include "listing/working_state.h"
 
 namespace shorten_test {
@@ -68,27 +69,6 @@ inline std::vector<std::string> CrLfLines(const std::string& content) {
 }
 
 // A fresh folder under the system's temporary folder, removed with its contents.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velkar-shorten-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
-      names.push_back(entry.path().filename().string());
-    return names;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using ScratchFolder = TestTempDir;
 
 }  // namespace shorten_test

@@ -46,7 +46,7 @@ class TightenConditionsTest : public ::testing::Test {
     ResetDriver();
     Form2.Reset();
     SourceFileName = folder.File("PROG.S");
-    PassTestFolder::Write(SourceFileName, OldSource);
+    WriteBytes(SourceFileName, OldSource);
   }
   void TearDown() override {
     Form2.Reset();
@@ -63,9 +63,9 @@ class TightenConditionsTest : public ::testing::Test {
     SymbolList.Add("");
     for (const auto& [name, value] : symbols) SymbolList.Add(name + "," + std::to_string(value));
   }
-  std::string Written() const { return PassTestFolder::Read(SourceFileName); }
+  std::string Written() const { return TestTempDir::Read(SourceFileName); }
 
-  PassTestFolder folder;
+  TestTempDir folder;
 };
 
 // One pair: the skip at 0x100, the branch at 0x102, a NOP behind them.
@@ -269,7 +269,7 @@ TEST_F(TightenConditionsTest, ReadingPastTheLastLineKeepsTheOldSourceAndFailsThe
     Listing(c.listing);
     EXPECT_THROW(TightenConditions(), std::out_of_range) << c.name;
     EXPECT_EQ(Written(), OldSource) << c.name;
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"PROG.S"}) << c.name;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"PROG.S"}) << c.name;
 
     // The driver counts the error as a failed run.
     const Lines listing = c.listing;
@@ -297,7 +297,7 @@ TEST_F(TightenConditionsTest, SourceThatCannotBeReplacedFailsThePass) {
   std::filesystem::create_directory(SourceFileName);
   EXPECT_FALSE(TightenConditions());
   EXPECT_TRUE(std::filesystem::is_directory(SourceFileName));
-  EXPECT_EQ(folder.Entries().size(), 2u);  // PROG.S and FOLDER.S, nothing left behind
+  EXPECT_EQ(folder.Names().size(), 2u);  // PROG.S and FOLDER.S, nothing left behind
 }
 
 }  // namespace
