@@ -149,7 +149,7 @@ bool TextFileWriter::Commit() {
   // The data must be on disk before the rename makes it the target, or a crash could leave
   // a listing that is complete by name but empty in content.
   WritePending();
-  bool ok = !error_ && std::fflush(file_) == 0 && !std::ferror(file_) && ::fsync(::fileno(file_)) == 0;
+  bool ok = !error_ && std::fflush(file_) == 0 && !std::ferror(file_) && ::fdatasync(::fileno(file_)) == 0;
   if (std::fclose(file_) != 0) ok = false;
   file_ = nullptr;
   if (ok && std::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
