@@ -21,7 +21,7 @@ enum class LineVerdict { Take, Drop, EndOfProgram };
 // The reader compares on upper case and keeps every column where the listing put it, so
 // only the end of the line is trimmed.
 void UpperAndTrimEnd(std::string& line) {
-  for (char& c : line) c = UpperAscii(c);
+  UpperAsciiInPlace(line);
   while (!line.empty() && static_cast<unsigned char>(line.back()) <= 32) line.pop_back();
 }
 

@@ -23,7 +23,7 @@ enum class TidyVerdict { Take, Drop, StartOfBlock, VariableListing, EndListing }
 // blanks and control characters.
 void UpperCopy(std::string_view line, std::string& upper) {
   upper.assign(line);
-  for (char& c : upper) c = UpperAscii(c);
+  UpperAsciiInPlace(upper);
 }
 
 bool IsEmptyOrControlStart(std::string_view raw) {

@@ -9,6 +9,7 @@
 
 #include "listing/test_files.h"
 #include "listing/working_state.h"
+#include "platform/recording_view_test.h"
 #include "platform/vcl.h"
 
 namespace {
@@ -21,15 +22,6 @@ std::string Written(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) text += line + "\r\n";
   return text;
 }
-
-class CountingView : public TWindowView {
- public:
-  void Paint(const TForm2&) override { ++paints; }
-  void GaugeChanged(const TForm2&) override { ++gaugeRedraws; }
-  void Closed(const TForm2&) override {}
-  int paints = 0;
-  int gaugeRedraws = 0;
-};
 
 class ListingTidyTest : public ::testing::Test {
  protected:

@@ -125,3 +125,11 @@ bool LoadSourceText() {
   LineLength -= 28;
   return true;
 }
+
+std::string_view ListingSourceText(std::string_view listingLine) {
+  while (!listingLine.empty() && static_cast<unsigned char>(listingLine.back()) < 33) listingLine.remove_suffix(1);
+  if (listingLine.size() > LineBufferSize - 1) listingLine = listingLine.substr(0, LineBufferSize - 1);
+  listingLine = listingLine.substr(0, listingLine.find('\0'));
+  if (listingLine.size() <= 28) return {};
+  return listingLine.substr(28);
+}

@@ -2,6 +2,7 @@
 // The scanner every reader and pass uses on the current line (LineBuffer at ScanPos).
 // It reports no errors: at the end of a line it yields empty tokens, the zero character or -1.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // 1-based column of the first blank-separated run of `line` equal to `word`, 0 when none.
@@ -42,9 +43,15 @@ std::int32_t ParseListingLine(const char* line);
 bool LoadListingLine();
 // As LoadListingLine, then keeps only the source text: column 29 onward.
 bool LoadSourceText();
+// The text LoadSourceText gives for a listing line, without touching the scanner's buffers
+// (for looking at other lines while a pass holds its operands in them).
+std::string_view ListingSourceText(std::string_view listingLine);
 
 // Puts `text` into LineBuffer (cut to 499 characters) and sets LineLength; ScanPos is left alone.
 void SetLineBuffer(std::string_view text);
 
 // ASCII-only upper-casing: bytes of 128 and above stay as they are.
 inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+inline void UpperAsciiInPlace(std::string& text) {
+  for (char& c : text) c = UpperAscii(c);
+}

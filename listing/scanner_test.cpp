@@ -162,4 +162,18 @@ TEST_F(ScannerTest, LoadingPastTheLastLineThrows) {
   EXPECT_THROW(LoadListingLine(), std::out_of_range);
 }
 
+TEST_F(ScannerTest, ListingSourceTextIsLoadSourceTextWithoutTheBuffers) {
+  const std::string prefix = "000104 B4D8                 ";  // 28 characters
+  struct Case {
+    std::string line;
+    std::string text;
+  } cases[] = {
+      {prefix.substr(0, 28) + "    BTFSC STATUS,2  \t ", "    BTFSC STATUS,2"},
+      {prefix.substr(0, 28), ""},
+      {"000104 B4D8", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ListingSourceText(c.line), c.text) << "[" << c.line << "]";
+}
+
 }  // namespace

@@ -17,7 +17,6 @@ constexpr std::int64_t SingleSkipDistance = 4;
 constexpr int SingleSkipLevel = 2;
 
 constexpr std::string_view BitTestMarker = "NOP;@USE@_TGOTO";
-constexpr std::size_t SourceColumn = 28;  // 0-based index of column 29, where the source text begins
 
 std::int64_t Distance(std::int32_t origin, std::int32_t target) {
   return static_cast<std::int64_t>(target) - static_cast<std::int64_t>(origin);
@@ -38,8 +37,7 @@ bool SingleSkipAllowed(std::int64_t delta, std::string_view reg) {
 // The first token of a listing line's source text, read as ReadToken would, without
 // touching the scanner's buffers (the caller's operands may live in them).
 std::string_view FirstSourceToken(std::string_view line) {
-  if (line.size() <= SourceColumn) return {};
-  std::string_view text = line.substr(SourceColumn);
+  const std::string_view text = ListingSourceText(line);
   std::size_t start = 0;
   while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
   std::size_t end = start;

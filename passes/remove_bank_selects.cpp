@@ -24,7 +24,7 @@ constexpr std::string_view InterveningTexts[] = {"EQU $",  "MOVLW ", "IORLW ", "
 
 void UpperCaseInto(std::string_view text, std::string& upper) {
   upper.assign(text);
-  for (char& c : upper) c = UpperAscii(c);
+  UpperAsciiInPlace(upper);
 }
 
 std::string UpperCased(std::string_view text) {

@@ -7,6 +7,7 @@
 
 #include "listing/working_state.h"
 #include "passes/pass_test_folder.h"
+#include "platform/recording_view_test.h"
 #include "platform/vcl.h"
 
 namespace {
@@ -15,15 +16,6 @@ using Lines = std::vector<std::string>;
 
 const std::string End = "    END";
 std::string Movlb(int bank) { return "    MOVLB " + std::to_string(bank); }
-
-class CountingView : public TWindowView {
- public:
-  void Paint(const TForm2&) override { ++paints; }
-  void GaugeChanged(const TForm2&) override { ++gaugeChanges; }
-  void Closed(const TForm2&) override {}
-  int paints = 0;
-  int gaugeChanges = 0;
-};
 
 class RemoveBankSelectsTest : public ::testing::Test {
  protected:
@@ -122,7 +114,7 @@ TEST_F(RemoveBankSelectsTest, ShowsItsMessageButNeitherGaugeNorRepaint) {
   ASSERT_TRUE(RemoveBankSelects());
   EXPECT_EQ(Form2.MessageLabel.Caption, "Optimising. Please Wait...");
   EXPECT_EQ(view.paints, 0);
-  EXPECT_EQ(view.gaugeChanges, 0);
+  EXPECT_EQ(view.gaugeRedraws, 0);
 }
 
 // A skip instruction skips the one instruction after it: a MOVLB in that place may only be

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "listing/scanner.h"
-#include "listing/working_state.h"
 
 namespace {
 
@@ -77,12 +76,4 @@ bool SkipShadow::PrecededBySkipInstruction(std::size_t index) {
   }
   for (std::size_t i = first; i <= index; ++i) known_[i] = answer;
   return answer == 1;
-}
-
-std::string_view ListingSourceText(std::string_view listingLine) {
-  while (!listingLine.empty() && static_cast<unsigned char>(listingLine.back()) < 33) listingLine.remove_suffix(1);
-  if (listingLine.size() > LineBufferSize - 1) listingLine = listingLine.substr(0, LineBufferSize - 1);
-  listingLine = listingLine.substr(0, listingLine.find('\0'));
-  if (listingLine.size() <= 28) return {};
-  return listingLine.substr(28);
 }

@@ -31,7 +31,3 @@ class SkipShadow {
   TextAt textAt_;
   std::vector<std::int8_t> known_;  // per line: -1 not asked yet, else the answer
 };
-
-// The source text of a listing line as LoadSourceText gives it (column 29 onward of the line
-// without its trailing blanks), without touching the scanner's buffers.
-std::string_view ListingSourceText(std::string_view listingLine);

@@ -5,6 +5,16 @@
 
 #include "platform/vcl.h"
 
+// Counts repaints and gauge redraws, for tests that only ask how often the window was drawn.
+class CountingView : public TWindowView {
+ public:
+  void Paint(const TForm2&) override { ++paints; }
+  void GaugeChanged(const TForm2&) override { ++gaugeRedraws; }
+  void Closed(const TForm2&) override {}
+  int paints = 0;
+  int gaugeRedraws = 0;
+};
+
 class RecordingView : public TWindowView {
  public:
   // "paint CAPTION|LABEL|red 40%", "gauge 40%" (with " disabled" for a disabled gauge), "closed".
